@@ -51,6 +51,16 @@ INSTANTIATE_TEST_SUITE_P(
         ConvertCase{"EachBadByteIsOneMark", "\x80\x80", "UTF-8", "GBK", "??"},
         ConvertCase{"TruncatedUtf8AtEnd", "ab\xE4\xB8", "UTF-8", "GBK", "ab?"},
         ConvertCase{"OddGbkLeadByteAtEnd", "a\xD6", "GBK", "UTF-8", "a\xEF\xBF\xBD"},
+        // A bad lead byte costs only itself: the ASCII byte after it is read again.
+        ConvertCase{"GbkLeadByteBeforeAscii", "\xD6 x", "GBK", "UTF-8", "\xEF\xBF\xBD x"},
+        ConvertCase{"GbkEuroSign", "\x80", "GBK", "UTF-8", "\xE2\x82\xAC"},
+        ConvertCase{"EuroSignToGbk", "\xE2\x82\xAC", "UTF-8", "GBK", "\x80"},
+        ConvertCase{"GbkFFInvalid", "\xFFx", "GBK", "UTF-8", "\xEF\xBF\xBDx"},
+        // Forms UTF-8 forbids never decode to a character (no NUL, no lone surrogate).
+        ConvertCase{"OverlongUtf8", "\xC0\x80", "UTF-8", "UTF-16LE",
+                    std::string("\xFD\xFF\xFD\xFF", 4)},
+        ConvertCase{"EncodedSurrogateUtf8", "\xED\xA0\x80", "UTF-8", "GBK", "???"},
+        ConvertCase{"BeyondUnicodeUtf8", "\xF4\x90\x80\x80", "UTF-8", "GBK", "????"},
         ConvertCase{"GbkLacksCharacter", "x\xF0\x9F\x98\x80y", "UTF-8", "GBK", "x?y"},
         ConvertCase{"NulBytesKept", std::string("a\0b", 3), "UTF-8", "GBK", std::string("a\0b", 3)},
         ConvertCase{"UnknownSource", "a", "klingon", "GBK", std::nullopt},
