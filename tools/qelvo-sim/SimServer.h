@@ -172,7 +172,8 @@ class SimServer {
     [[nodiscard]] std::vector<RecordedRequest> Requests() const;
     [[nodiscard]] bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
     void ClearRequests();
-    // Called on the server thread for each recorded request, before its answer; one at a time.
+    // Called on a server thread for each recorded request, before its answer, one at a time,
+    // with the server's lock held: it must not call back into the server.
     void SetRequestObserver(std::function<void(const RecordedRequest&)> observer);
 
   private:
