@@ -591,6 +591,14 @@ bool Request::Send(std::string_view headers, std::string_view body) {
     st.sent = true;
 
     std::vector<std::string> lines = CleanHeaderLines(headers);
+    if (!HasHeader(lines, "User-Agent")) {
+        // The session's agent stands in for a User-Agent line the header text lacks.
+        std::vector<std::string> agent =
+            CleanHeaderLines("User-Agent: " + st.target->session->agent);
+        if (agent.size() == 1 && agent[0].back() != ';') {
+            lines.insert(lines.begin(), agent[0]);
+        }
+    }
     // Removal markers for what the library would add of its own.
     std::vector<std::string> removals;
     for (std::string_view name : {"Accept", "Expect", "Content-Type", "Proxy-Connection"}) {

@@ -5,9 +5,9 @@
 // the header query then hand out what arrived.
 //
 // On the wire a request carries exactly the header lines given to Send (after the clean-up
-// described there), plus Host and, when a body is sent, Content-Length. The layer adds no
-// User-Agent, Accept, Expect, Content-Type or Transfer-Encoding of its own; the session's
-// agent goes out only as a User-Agent line of the header text.
+// described there), plus Host and, when a body is sent, Content-Length; when the lines hold no
+// User-Agent, the session's agent goes out as the first one. The layer adds no Accept, Expect,
+// Content-Type, Proxy-Connection or Transfer-Encoding of its own, nor a second User-Agent.
 //
 // Server certificates and host names are always validated (system trust store, plus the CA
 // file of SetCaFile); a failed validation fails the request before any HTTP byte is sent.

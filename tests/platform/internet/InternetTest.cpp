@@ -38,11 +38,12 @@ struct Call {
     std::string host = "127.0.0.1";
     AccessType access = AccessType::kDirect;
     std::string proxy;
+    std::string agent;  // "" sends none
 };
 
 Exchange Exchanged(int port, const Call& c) {
     Exchange ex;
-    auto session = Session::Open("agent", c.access, c.proxy);
+    auto session = Session::Open(c.agent, c.access, c.proxy);
     if (!session) {
         ADD_FAILURE() << "no session";
         return ex;
@@ -123,6 +124,15 @@ TEST_F(InternetTest, RequestGoesOutExactlyAsComposed) {
          {.verb = "GET", .object = "x"},
          "GET /x HTTP/1.1\r\n{HOST}\r\n"},
         {"http 1.0", {.verb = "GET", .version = "HTTP/1.0"}, "GET / HTTP/1.0\r\n{HOST}\r\n"},
+        {"session agent when the lines have none",
+         {.headers = "X: 1", .agent = "Ag/1"},
+         "GET / HTTP/1.1\r\n{HOST}User-Agent: Ag/1\r\nX: 1\r\n\r\n"},
+        {"no second agent",
+         {.headers = "user-agent: Own", .agent = "Ag/1"},
+         "GET / HTTP/1.1\r\n{HOST}user-agent: Own\r\n\r\n"},
+        {"an agent with a line break is not sent",
+         {.agent = "A\r\nX: 1"},
+         "GET / HTTP/1.1\r\n{HOST}\r\n"},
     };
     for (const WireCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -440,8 +450,9 @@ TEST_F(InternetTest, PortZeroMeansTheSchemesDefault) {
     auto request = viaProxy->Connect("example.invalid", 0)
                        ->OpenRequest("GET", "/", "HTTP/1.1", kFlagNoCookies);
     EXPECT_TRUE(request->Send("", ""));
-    EXPECT_EQ(proxy.Requests().at(0),
-              "GET http://example.invalid/ HTTP/1.1\r\nHost: example.invalid\r\n\r\n");
+    EXPECT_EQ(
+        proxy.Requests().at(0),
+        "GET http://example.invalid/ HTTP/1.1\r\nHost: example.invalid\r\nUser-Agent: a\r\n\r\n");
 }
 
 }  // namespace
