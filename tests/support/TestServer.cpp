@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -231,6 +232,8 @@ TestServer::TestServer(const TlsIdentity& identity, Handler handler, std::chrono
 }
 
 void TestServer::Start(std::chrono::seconds lifetime) {
+    // TLS writes go through write(), which raises SIGPIPE when a client hung up mid-handshake.
+    signal(SIGPIPE, SIG_IGN);
     deadline_ = Clock::now() + lifetime;
     listenFd_ = socket(AF_INET, SOCK_STREAM, 0);
     const int one = 1;
