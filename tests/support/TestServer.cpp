@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -257,8 +258,8 @@ void TestServer::Start(std::chrono::seconds lifetime) {
 TestServer::~TestServer() {
     stop_ = true;
     acceptor_.join();
-    for (std::thread& t : workers_) {
-        t.join();
+    for (Worker& w : workers_) {
+        w.thread.join();
     }
     close(listenFd_);
 }
@@ -280,6 +281,15 @@ std::string TestServer::Received() const {
 
 void TestServer::AcceptLoop() {
     while (!stop_ && Clock::now() < deadline_) {
+        // Join finished connection threads, so that a long run does not pile them up.
+        for (auto it = workers_.begin(); it != workers_.end();) {
+            if (it->done) {
+                it->thread.join();
+                it = workers_.erase(it);
+            } else {
+                ++it;
+            }
+        }
         if (!WaitFd(listenFd_, POLLIN, kPollMs)) {
             continue;
         }
@@ -288,8 +298,14 @@ void TestServer::AcceptLoop() {
             continue;
         }
         SetNonBlocking(fd);
+        const int one = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         ++connections_;
-        workers_.emplace_back([this, fd] { Serve(fd); });
+        Worker& w = workers_.emplace_back();
+        w.thread = std::thread([this, fd, &w] {
+            Serve(fd);
+            w.done = true;
+        });
     }
 }
 

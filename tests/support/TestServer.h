@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -77,7 +78,11 @@ class TestServer {
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
     std::string received_;
-    std::vector<std::thread> workers_;
+    struct Worker {
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+    std::list<Worker> workers_;  // only the accept thread touches it until destruction
     std::thread acceptor_;
 };
 
