@@ -13,35 +13,36 @@ namespace {
 
 bool g_failTimers = false;
 
-std::int64_t NowMs() {
+std::int64_t NowUs() {
     using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// A negative due time in 100-ns ticks as whole milliseconds to wait, rounded up so that a
+// A negative due time in 100-ns ticks as whole microseconds to wait, rounded up so that a
 // pause never ends early. Dividing before negating keeps INT64_MIN in range.
-std::int64_t DueTimeToMs(std::int64_t dueTime) {
-    return -(dueTime / 10'000) + (dueTime % 10'000 != 0 ? 1 : 0);
+std::int64_t DueTimeToUs(std::int64_t dueTime) {
+    return -(dueTime / 10) + (dueTime % 10 != 0 ? 1 : 0);
 }
 
 }  // namespace
 
 struct WaitableTimer::Impl {
     QTimer timer;
-    std::int64_t deadlineMs = 0;
+    std::int64_t deadlineUs = 0;
     bool armed = false;
     bool signalled = false;
 
     // The toolkit's timers count in int milliseconds; longer pauses re-arm until the
     // deadline has passed. A timer that fires early is re-armed for the rest as well.
     void Arm() {
-        const std::int64_t left = deadlineMs - NowMs();
-        if (left <= 0) {
+        const std::int64_t leftUs = deadlineUs - NowUs();
+        if (leftUs <= 0) {
             signalled = true;
             return;
         }
+        const std::int64_t leftMs = (leftUs + 999) / 1000;
         timer.start(
-            static_cast<int>(std::min<std::int64_t>(left, std::numeric_limits<int>::max())));
+            static_cast<int>(std::min<std::int64_t>(leftMs, std::numeric_limits<int>::max())));
     }
 };
 
@@ -57,10 +58,10 @@ bool WaitableTimer::Set(std::int64_t dueTime) {
     if (g_failTimers || !QCoreApplication::instance())
         return false;
     impl_->signalled = false;
-    const std::int64_t waitMs = dueTime >= 0 ? 0 : DueTimeToMs(dueTime);
-    impl_->deadlineMs = NowMs() + waitMs;
+    const std::int64_t waitUs = dueTime >= 0 ? 0 : DueTimeToUs(dueTime);
+    impl_->deadlineUs = NowUs() + waitUs;
     impl_->armed = true;
-    if (waitMs == 0) {
+    if (waitUs == 0) {
         impl_->signalled = true;
         return true;
     }
