@@ -4,6 +4,8 @@
 #   ./dev.sh test       set up, build, run the whole suite (CTest)
 #   ./dev.sh sanitize   the same with AddressSanitizer + UndefinedBehaviorSanitizer (build-asan/)
 #   ./dev.sh bench      set up, build, run every benchmark
+#   ./dev.sh run        set up, build, open the window against the real service
+#   ./dev.sh demo       the same against a local qelvo-sim (any cookie with "session=" works)
 #
 # Run as root on a fresh Debian 12 machine and it installs the packages it needs; otherwise it
 # prints the one apt-get line to run and stops.
@@ -74,8 +76,25 @@ case "$cmd" in
             "$b" --benchmark_min_time=0.2
         done
         ;;
+    run)
+        ensure_packages
+        build build
+        exec build/bin/qelvo
+        ;;
+    demo)
+        ensure_packages
+        build build
+        sim_out=$(mktemp)
+        build/bin/qelvo-sim --lifetime 86400 >"$sim_out" &
+        sim_pid=$!
+        trap 'kill "$sim_pid" 2>/dev/null || true; rm -f "$sim_out"' EXIT
+        for _ in $(seq 50); do [ -s "$sim_out" ] && break; sleep 0.1; done
+        port=$(head -n1 "$sim_out")
+        echo "qelvo-sim on http://127.0.0.1:$port; paste e.g. session=demo and press 检测"
+        build/bin/qelvo --service "http://127.0.0.1:$port"
+        ;;
     *)
-        sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+        sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
         exit 2
         ;;
 esac
