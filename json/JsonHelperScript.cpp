@@ -141,158 +141,79 @@ function get__extend(target, source) {
         };
     }
 
-    // A strict reader of JSON text (RFC 8259); it never runs the text as script.
+    // A strict reader of JSON text (RFC 8259) that never runs the text as script. It reads
+    // one token at a time: blanks, then a punctuator, a string, a number or a literal.
     if (typeof JSON.parse != 'function') {
+        var token = /[ \t\n\r]*(?:([{}\[\],:])|"((?:[^"\\\u0000-\u001f]|\\(?:["\\\/bfnrt]|u[0-9a-fA-F]{4}))*)"|(-?(?:0|[1-9][0-9]*)(?:\.[0-9]+)?(?:[eE][+-]?[0-9]+)?)|(true|false|null))/g;
+        var escape = /\\(?:u([0-9a-fA-F]{4})|(.))/g;
+        var simpleEscapes = {'"': '"', '\\': '\\', '/': '/', b: '\b', f: '\f', n: '\n',
+                             r: '\r', t: '\t'};
+        var unescapeOne = function (all, hex, c) {
+            return hex ? String.fromCharCode(parseInt(hex, 16)) : simpleEscapes[c];
+        };
+        var stringOf = function (t) {
+            return t[2].indexOf('\\') < 0 ? t[2] : t[2].replace(escape, unescapeOne);
+        };
+
         JSON.parse = function (text, reviver) {
             var source = String(text), at = 0;
-            var simpleEscapes = {'"': '"', '\\': '\\', '/': '/', b: '\b', f: '\f', n: '\n',
-                                 r: '\r', t: '\t'};
-
-            function fail(what) {
-                throw new SyntaxError('JSON.parse: ' + what + ' at offset ' + at);
+            function fail() {
+                throw new SyntaxError('JSON.parse: unexpected text at offset ' + at);
             }
-            function isDigit(c) {
-                return c >= '0' && c <= '9';
+            function next() {
+                token.lastIndex = at;
+                var t = token.exec(source);
+                if (!t || t.index != at)
+                    fail();
+                at = token.lastIndex;
+                return t;
             }
-            function skipBlanks() {
-                for (;;) {
-                    var c = source.charAt(at);
-                    if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
-                        at++;
-                    else
-                        return;
-                }
-            }
-            function word(w, value) {
-                if (source.substring(at, at + w.length) != w)
-                    fail('unexpected character');
-                at += w.length;
-                return value;
-            }
-            function number() {
-                var start = at;
-                if (source.charAt(at) == '-')
-                    at++;
-                if (source.charAt(at) == '0')
-                    at++;
-                else if (isDigit(source.charAt(at)))
-                    while (isDigit(source.charAt(at)))
-                        at++;
-                else
-                    fail('bad number');
-                if (source.charAt(at) == '.') {
-                    at++;
-                    if (!isDigit(source.charAt(at)))
-                        fail('bad number');
-                    while (isDigit(source.charAt(at)))
-                        at++;
-                }
-                if (source.charAt(at) == 'e' || source.charAt(at) == 'E') {
-                    at++;
-                    if (source.charAt(at) == '+' || source.charAt(at) == '-')
-                        at++;
-                    if (!isDigit(source.charAt(at)))
-                        fail('bad number');
-                    while (isDigit(source.charAt(at)))
-                        at++;
-                }
-                return Number(source.substring(start, at));
-            }
-            function string() {
-                var out = '', start = ++at, c, hex;
-                while (at < source.length) {
-                    c = source.charAt(at);
-                    if (c == '"') {
-                        out += source.substring(start, at++);
-                        return out;
-                    }
-                    if (c == '\\') {
-                        out += source.substring(start, at++);
-                        c = source.charAt(at);
-                        if (c == 'u') {
-                            hex = source.substring(at + 1, at + 5);
-                            if (!/^[0-9a-fA-F]{4}$/.test(hex))
-                                fail('bad escape');
-                            out += String.fromCharCode(parseInt(hex, 16));
-                            at += 5;
-                        } else if (hasOwn.call(simpleEscapes, c)) {
-                            out += simpleEscapes[c];
-                            at++;
-                        } else {
-                            fail('bad escape');
-                        }
-                        start = at;
-                    } else if (c < ' ') {
-                        fail('control character in string');
-                    } else {
-                        at++;
+            function value(t) {
+                var result, key;
+                if (t[1] == '[') {
+                    result = [];
+                    t = next();
+                    if (t[1] == ']')
+                        return result;
+                    for (;;) {
+                        result.push(value(t));
+                        t = next();
+                        if (t[1] == ']')
+                            return result;
+                        if (t[1] != ',')
+                            fail();
+                        t = next();
                     }
                 }
-                fail('unterminated string');
-            }
-            function array() {
-                var result = [];
-                at++;
-                skipBlanks();
-                if (source.charAt(at) == ']') {
-                    at++;
-                    return result;
-                }
-                for (;;) {
-                    result.push(value());
-                    skipBlanks();
-                    var c = source.charAt(at++);
-                    if (c == ']')
+                if (t[1] == '{') {
+                    result = {};
+                    t = next();
+                    if (t[1] == '}')
                         return result;
-                    if (c != ',')
-                        fail("expected ',' or ']'");
+                    for (;;) {
+                        if (t[2] === undefined)
+                            fail();
+                        key = stringOf(t);
+                        if (next()[1] != ':')
+                            fail();
+                        // A member named __proto__ is data, not the object's prototype.
+                        Object.defineProperty(result, key, {value: value(next()), writable: true,
+                                                            enumerable: true, configurable: true});
+                        t = next();
+                        if (t[1] == '}')
+                            return result;
+                        if (t[1] != ',')
+                            fail();
+                        t = next();
+                    }
                 }
-            }
-            function object() {
-                var result = {}, key;
-                at++;
-                skipBlanks();
-                if (source.charAt(at) == '}') {
-                    at++;
-                    return result;
-                }
-                for (;;) {
-                    skipBlanks();
-                    if (source.charAt(at) != '"')
-                        fail('expected a member name');
-                    key = string();
-                    skipBlanks();
-                    if (source.charAt(at++) != ':')
-                        fail("expected ':'");
-                    // A member named __proto__ is data, not the object's prototype.
-                    Object.defineProperty(result, key, {value: value(), writable: true,
-                                                        enumerable: true, configurable: true});
-                    skipBlanks();
-                    var c = source.charAt(at++);
-                    if (c == '}')
-                        return result;
-                    if (c != ',')
-                        fail("expected ',' or '}'");
-                }
-            }
-            function value() {
-                skipBlanks();
-                var c = source.charAt(at);
-                if (c == '{')
-                    return object();
-                if (c == '[')
-                    return array();
-                if (c == '"')
-                    return string();
-                if (c == '-' || isDigit(c))
-                    return number();
-                if (c == 't')
-                    return word('true', true);
-                if (c == 'f')
-                    return word('false', false);
-                if (c == 'n')
-                    return word('null', null);
-                fail('unexpected character');
+                if (t[1])
+                    fail();
+                if (t[2] !== undefined)
+                    return stringOf(t);
+                if (t[3] !== undefined)
+                    return Number(t[3]);
+                return t[4] == 'true' ? true : t[4] == 'false' ? false : null;
             }
             function walk(holder, key) {
                 var k, v, member = holder[key];
@@ -310,10 +231,11 @@ function get__extend(target, source) {
                 return reviver.call(holder, key, member);
             }
 
-            var result = value();
-            skipBlanks();
+            var result = value(next());
+            while (at < source.length && ' \t\n\r'.indexOf(source.charAt(at)) >= 0)
+                at++;
             if (at < source.length)
-                fail('text after the value');
+                fail();
             return typeof reviver == 'function' ? walk({'': result}, '') : result;
         };
     }
