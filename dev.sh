@@ -75,11 +75,14 @@ case "$cmd" in
             echo "== $b"
             "$b" --benchmark_min_time=0.2
         done
+        echo "== bench/app/compare.sh"
+        bash bench/app/compare.sh build
         ;;
     run)
         ensure_packages
         build build
-        exec build/bin/qelvo
+        shift
+        exec build/bin/qelvo "$@"
         ;;
     demo)
         ensure_packages
