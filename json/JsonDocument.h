@@ -87,8 +87,10 @@ class JsonDocument {
     /// The whole document as JSON text; "" when it holds undefined.
     [[nodiscard]] virtual Text ToJson();
     /// asJson false: stores `value` as a string (backslashes as marks). asJson true: `value`
-    /// is script (normally JSON); merged into an object already at the path, else the path is
-    /// set to eval(value). Result: the statement's truth value, not a success flag.
+    /// is script (normally JSON; "" means {}) merged into an object already at the path
+    /// (arrays appended to, objects merged member by member, other members overwritten,
+    /// functions kept); anywhere else the path is set to eval(value). Result: the
+    /// statement's truth value, not a success flag.
     virtual bool SetValue(const Text& path, const Text& value,
                           std::optional<bool> asJson = std::nullopt);
     /// Sets the path to eval(expression).
