@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "platform/com/Com.h"
 
 namespace qelvo::platform::codepage {
@@ -14,6 +16,11 @@ struct ConvertCase {
     const char* to;
     std::optional<std::string> expected;
 };
+
+// Keeps the case name, not a dump of its bytes, in test listings.
+void PrintTo(const ConvertCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ConvertTest : public ::testing::TestWithParam<ConvertCase> {};
 
